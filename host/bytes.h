@@ -1,0 +1,34 @@
+// Byte blocks of the search job: zero-filled, sized once, owned by their holder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace moxun {
+
+class Bytes {
+ public:
+  Bytes() = default;
+  unsigned char* data() { return data_.get(); }
+  const unsigned char* data() const { return data_.get(); }
+  std::int64_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+  friend Bytes zero_bytes(std::int64_t n);
+
+ private:
+  struct Free {
+    void operator()(unsigned char* p) const { std::free(p); }
+  };
+  std::unique_ptr<unsigned char[], Free> data_;
+  std::int64_t size_ = 0;
+};
+
+// n zero bytes (empty for n <= 0). The memory comes from calloc, so large blocks are
+// fresh zero pages that cost nothing until touched. No memory ends the program with
+// the allocation-failure report.
+Bytes zero_bytes(std::int64_t n);
+
+}  // namespace moxun
