@@ -37,9 +37,17 @@ void* thread_main(void* raw) {
   return nullptr;
 }
 
-std::mutex g_wake_mutex;
-std::condition_variable g_wake;
-bool g_woken = false;
+// Never destroyed: a worker that has counted itself finished still wakes the window
+// thread, possibly while the process is already ending.
+struct WakeUp {
+  std::mutex mutex;
+  std::condition_variable condition;
+  bool woken = false;
+};
+WakeUp& wake_up() {
+  static WakeUp* wake = new WakeUp;
+  return *wake;
+}
 
 void (*g_exit_routine)() = nullptr;
 void (*g_fatal_box)(const std::string&) = nullptr;
@@ -76,18 +84,20 @@ void Lock::take() { impl_->mutex.lock(); }
 void Lock::give_back() { impl_->mutex.unlock(); }
 
 void wake_window_thread() {
+  WakeUp& wake = wake_up();
   {
-    std::lock_guard<std::mutex> lock(g_wake_mutex);
-    g_woken = true;
+    std::lock_guard<std::mutex> lock(wake.mutex);
+    wake.woken = true;
   }
-  g_wake.notify_one();
+  wake.condition.notify_one();
 }
 
 void wait_for_wake_up(int timeout_ms) {
-  std::unique_lock<std::mutex> lock(g_wake_mutex);
-  g_wake.wait_for(lock, std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms),
-                  [] { return g_woken; });
-  g_woken = false;
+  WakeUp& wake = wake_up();
+  std::unique_lock<std::mutex> lock(wake.mutex);
+  wake.condition.wait_for(lock, std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms),
+                          [&] { return wake.woken; });
+  wake.woken = false;
 }
 
 std::int32_t uptime_ms() {
