@@ -19,10 +19,15 @@ namespace {
 
 constexpr UINT_PTR kStyledFrameSubclass = 0x4D58'0001;
 
-bool has_thin_frame(HWND hwnd) {
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
-  const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
-  return (style & WS_BORDER) != 0 || (ex_style & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE)) != 0;
+// Whether the control draws a frame around its client area. Asked of the geometry,
+// not the style: an edit box takes WS_BORDER out of its style and draws the border
+// itself.
+bool has_frame(HWND hwnd) {
+  RECT outer{};
+  GetWindowRect(hwnd, &outer);
+  POINT client_origin{0, 0};
+  ClientToScreen(hwnd, &client_origin);
+  return client_origin.x > outer.left && client_origin.y > outer.top;
 }
 
 bool is_framed_standard_class(HWND hwnd) {
@@ -47,7 +52,7 @@ LRESULT CALLBACK styled_frame_procedure(HWND hwnd, UINT message, WPARAM wparam, 
   if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, styled_frame_procedure, kStyledFrameSubclass);
   const LRESULT result = DefSubclassProc(hwnd, message, wparam, lparam);
   // Only where a theme draws the control: the classic look keeps its own edges.
-  if (message == WM_NCPAINT && has_thin_frame(hwnd) && GetWindowTheme(hwnd) != nullptr) paint_styled_frame(hwnd);
+  if (message == WM_NCPAINT && has_frame(hwnd) && GetWindowTheme(hwnd) != nullptr) paint_styled_frame(hwnd);
   return result;
 }
 
