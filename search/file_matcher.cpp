@@ -2,59 +2,12 @@
 #include <vector>
 
 #include "host/files.h"
+#include "search/chunked_matcher.h"
 #include "search/search_job.h"
 
 namespace moxun {
 
 namespace {
-
-// Finds the pattern in a file read chunk by chunk into the slot's buffer. Each chunk is
-// searched on its own and then the seam with the bytes before it: the last
-// (pattern length - 1) bytes read so far, joined to the start of the new chunk. So an
-// occurrence is found wherever it lies, also across chunks and when the pattern is
-// longer than a chunk, while the worker holds one chunk plus about twice the pattern.
-class ChunkedMatcher {
- public:
-  explicit ChunkedMatcher(const std::string& pattern)
-      : pattern_(reinterpret_cast<const unsigned char*>(pattern.data())),
-        size_(pattern.size()),
-        keep_(size_ == 0 ? 0 : size_ - 1) {
-    seam_.resize(2 * keep_);
-  }
-
-  bool feed(const unsigned char* chunk, std::size_t length) {
-    if (size_ == 0 || length == 0) return false;
-    if (length >= size_ && search_bytes(chunk, length, pattern_, size_) != nullptr) return true;
-    if (keep_ == 0) return false;
-    // The seam: what was kept from before, then up to keep_ bytes of this chunk.
-    unsigned char* seam = seam_.data();
-    const std::size_t head = length < keep_ ? length : keep_;
-    std::memcpy(seam + kept_, chunk, head);
-    const std::size_t seam_length = kept_ + head;
-    if (kept_ > 0 && seam_length >= size_ &&
-        search_bytes(seam, seam_length, pattern_, size_) != nullptr) {
-      return true;
-    }
-    // Keep the last keep_ bytes of everything read so far.
-    if (length >= keep_) {
-      std::memcpy(seam, chunk + length - keep_, keep_);
-      kept_ = keep_;
-    } else {
-      const std::size_t total = kept_ + length;
-      const std::size_t drop = total > keep_ ? total - keep_ : 0;
-      std::memmove(seam, seam + drop, total - drop);
-      kept_ = total - drop;
-    }
-    return false;
-  }
-
- private:
-  const unsigned char* pattern_;
-  std::size_t size_;
-  std::size_t keep_;
-  std::size_t kept_ = 0;
-  std::vector<unsigned char> seam_;
-};
 
 void count_finished(SearchJob& job) {
   job.completion_lock->take();
