@@ -21,10 +21,34 @@ using Text = std::string;
 // An empty pattern is never found.
 std::int64_t find_bytes(std::string_view haystack, std::string_view pattern);
 
-// Pointer to the first occurrence of pattern in [data, data + size), or nullptr.
-// The engine's hot path; find_bytes is this with 1-based positions.
+// A byte pattern made ready once for many searches, as the matcher searches every chunk
+// of every file for the same bytes. It anchors on the pattern's two rarest bytes: a
+// vector filter finds the places where both stand at their offsets, and only those are
+// compared in full. Refers to the pattern's bytes, which must outlive it.
+class BytePattern {
+ public:
+  explicit BytePattern(std::string_view pattern);
+  // The first occurrence in [data, data + size), or nullptr. An empty pattern is never
+  // found.
+  const unsigned char* find(const unsigned char* data, std::size_t size) const;
+  std::size_t size() const { return size_; }
+
+ private:
+  const unsigned char* bytes_;
+  std::size_t size_;
+  std::size_t first_ = 0;   // offset of the rarest byte
+  std::size_t second_ = 0;  // offset of the next rarest, another offset when size > 1
+};
+
+// Pointer to the first occurrence of pattern in [data, data + size), or nullptr;
+// find_bytes is this with 1-based positions.
 const unsigned char* search_bytes(const unsigned char* data, std::size_t size,
                                   const unsigned char* pattern, std::size_t pattern_size);
+
+// The byte search's kernels: 0 without vector instructions, 1 SSE2, 2 AVX2. The search
+// uses the widest that both the build and the processor have; tests narrow it to run
+// every kernel. Answers the kernel now in use.
+int limit_search_kernel(int widest);
 
 // First / last exact occurrence of sub beginning at a character start, or -1.
 // An empty sub gives 1 for a non-empty text, else -1.

@@ -20,25 +20,25 @@ namespace moxun {
 class ChunkedMatcher {
  public:
   explicit ChunkedMatcher(const std::string& pattern)
-      : pattern_(reinterpret_cast<const unsigned char*>(pattern.data())),
-        size_(pattern.size()),
-        keep_(size_ == 0 ? 0 : size_ - 1) {
-    seam_.resize(2 * keep_);
+      : pattern_(pattern), size_(pattern.size()), keep_(size_ == 0 ? 0 : size_ - 1) {
+    // The seam lives in the matcher, on the worker's stack: only a very long pattern
+    // needs a block of its own.
+    if (2 * keep_ > sizeof local_seam_) long_seam_.resize(2 * keep_);
+    seam_ = long_seam_.empty() ? local_seam_ : long_seam_.data();
   }
+  ChunkedMatcher(const ChunkedMatcher&) = delete;
+  ChunkedMatcher& operator=(const ChunkedMatcher&) = delete;
 
   bool feed(const unsigned char* chunk, std::size_t length) {
     if (size_ == 0 || length == 0) return false;
-    if (length >= size_ && search_bytes(chunk, length, pattern_, size_) != nullptr) return true;
+    if (pattern_.find(chunk, length) != nullptr) return true;
     if (keep_ == 0) return false;
     // The seam: what was kept from before, then up to keep_ bytes of this chunk.
-    unsigned char* seam = seam_.data();
+    unsigned char* seam = seam_;
     const std::size_t head = length < keep_ ? length : keep_;
     std::memcpy(seam + kept_, chunk, head);
     const std::size_t seam_length = kept_ + head;
-    if (kept_ > 0 && seam_length >= size_ &&
-        search_bytes(seam, seam_length, pattern_, size_) != nullptr) {
-      return true;
-    }
+    if (kept_ > 0 && pattern_.find(seam, seam_length) != nullptr) return true;
     // Keep the last keep_ bytes of everything read so far.
     if (length >= keep_) {
       std::memcpy(seam, chunk + length - keep_, keep_);
@@ -53,11 +53,13 @@ class ChunkedMatcher {
   }
 
  private:
-  const unsigned char* pattern_;
+  BytePattern pattern_;
   std::size_t size_;
   std::size_t keep_;
   std::size_t kept_ = 0;
-  std::vector<unsigned char> seam_;
+  unsigned char* seam_;
+  unsigned char local_seam_[256];
+  std::vector<unsigned char> long_seam_;
 };
 
 }  // namespace moxun

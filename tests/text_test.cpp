@@ -46,18 +46,43 @@ TEST(FindBytes, Cases) {
 }
 
 // Against a naive search on random bytes from a small alphabet, so that near misses and
-// matches at every offset of the vector blocks are common.
+// matches at every offset of the vector blocks are common; with every search kernel the
+// build and the processor have, and haystacks long enough for the widest kernel's
+// rounds and its overlapping last block.
 TEST(FindBytes, AgreesWithNaiveSearch) {
-  std::mt19937 random(12345);
-  for (int round = 0; round < 20000; ++round) {
-    const int alphabet = 2 + static_cast<int>(random() % 3);
-    std::string haystack(random() % 80, '\0');
-    std::string pattern(1 + random() % 6, '\0');
-    for (char& c : haystack) c = static_cast<char>("ab\0\xFF"[random() % alphabet]);
-    for (char& c : pattern) c = static_cast<char>("ab\0\xFF"[random() % alphabet]);
-    ASSERT_EQ(find_bytes(haystack, pattern), naive_find(haystack, pattern))
-        << "round " << round;
+  for (int kernel = 0; kernel <= 2; ++kernel) {
+    if (limit_search_kernel(kernel) != kernel) continue;
+    std::mt19937 random(12345);
+    for (int round = 0; round < 20000; ++round) {
+      const int alphabet = 2 + static_cast<int>(random() % 3);
+      std::string haystack(random() % (round % 4 == 0 ? 300 : 80), '\0');
+      std::string pattern(1 + random() % 6, '\0');
+      for (char& c : haystack) c = static_cast<char>("ab\0\xFF"[random() % alphabet]);
+      for (char& c : pattern) c = static_cast<char>("ab\0\xFF"[random() % alphabet]);
+      ASSERT_EQ(find_bytes(haystack, pattern), naive_find(haystack, pattern))
+          << "kernel " << kernel << ", round " << round;
+    }
   }
+  limit_search_kernel(2);
+}
+
+// A single occurrence at every position of a long haystack, for every kernel: the
+// filter must let each through, at the start and the end of every block.
+TEST(FindBytes, FindsTheOnlyOccurrenceAnywhere) {
+  for (int kernel = 0; kernel <= 2; ++kernel) {
+    if (limit_search_kernel(kernel) != kernel) continue;
+    for (const std::string pattern : {"q", "qz", "needle"}) {
+      for (std::size_t at = 0; at + pattern.size() <= 200; ++at) {
+        std::string haystack(200, 'a');
+        haystack.replace(at, pattern.size(), pattern);
+        ASSERT_EQ(find_bytes(haystack, pattern), static_cast<std::int64_t>(at) + 1)
+            << "kernel " << kernel << ", " << pattern << " at " << at;
+        haystack.replace(at, pattern.size(), std::string(pattern.size(), 'a'));
+        ASSERT_EQ(find_bytes(haystack, pattern), -1) << "kernel " << kernel;
+      }
+    }
+  }
+  limit_search_kernel(2);
 }
 
 TEST(FindText, CharacterStartsFollowUtf8) {
