@@ -18,6 +18,11 @@ class Bytes {
 
   friend Bytes zero_bytes(std::int64_t n);
 
+// Makes every later request for more than `bytes` bytes of memory fail, as if the
+// system had none left: zero_bytes, and in builds without sanitizers every other
+// allocation too. A negative limit lifts it. For tests of the allocation-failure end.
+void fail_allocations_above(std::int64_t bytes);
+
  private:
   struct Free {
     void operator()(unsigned char* p) const { std::free(p); }
@@ -30,5 +35,10 @@ class Bytes {
 // fresh zero pages that cost nothing until touched. No memory ends the program with
 // the allocation-failure report.
 Bytes zero_bytes(std::int64_t n);
+
+// Makes every later request for more than `bytes` bytes of memory fail, as if the
+// system had none left: zero_bytes, and in builds without sanitizers every other
+// allocation too. A negative limit lifts it. For tests of the allocation-failure end.
+void fail_allocations_above(std::int64_t bytes);
 
 }  // namespace moxun
