@@ -10,9 +10,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace moxun {
 
@@ -34,6 +36,39 @@ std::optional<int> dos_attributes(const std::string& path) {
 
 std::atomic<std::uint32_t> g_last_open_flags{0};
 
+// open(2) for any path length. A path too long for one system call (PATH_MAX) is
+// opened a piece at a time, each piece relative to the folder the one before it
+// reached, as if the walk had gone down step by step.
+int open_path(const std::string& path, int flags) {
+  if (path.size() < PATH_MAX) return ::open(path.c_str(), flags);
+#ifdef O_PATH
+  constexpr int kStepFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+  constexpr int kStepFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+  int folder = AT_FDCWD;
+  std::size_t start = 0;
+  while (path.size() - start >= PATH_MAX) {
+    const std::size_t cut = path.rfind('/', start + PATH_MAX - 2);
+    if (cut == std::string::npos || cut < start) {
+      if (folder != AT_FDCWD) ::close(folder);
+      errno = ENAMETOOLONG;
+      return -1;
+    }
+    const std::string piece = path.substr(start, cut + 1 - start);
+    const int next = openat(folder, piece.c_str(), kStepFlags);
+    if (folder != AT_FDCWD) ::close(folder);
+    if (next < 0) return -1;
+    folder = next;
+    start = cut + 1;
+  }
+  const int fd = openat(folder, start < path.size() ? path.c_str() + start : ".", flags);
+  const int saved = errno;
+  if (folder != AT_FDCWD) ::close(folder);
+  errno = saved;
+  return fd;
+}
+
 }  // namespace
 
 struct FolderListing::Impl {
@@ -49,20 +84,25 @@ struct FolderListing::Impl {
   // walked as a junction is on Windows; the other bits need a look at the entry only
   // when the mask asks for them.
   int attributes(const dirent& entry, int mask) const {
-    const std::string path = folder + entry.d_name;
+    // Looked at relative to the open folder, which works however long its path is.
     bool is_folder = entry.d_type == DT_DIR;
     struct stat info {};
     bool have_info = false;
     if (entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN) {
-      have_info = stat(path.c_str(), &info) == 0;
+      have_info = fstatat(dirfd(dir), entry.d_name, &info, 0) == 0;
       is_folder = have_info && S_ISDIR(info.st_mode);
     }
     int bits = is_folder ? kFolder : 0;
     if ((mask & (kReadOnly | kHidden | kSystem | kArchive)) == 0) return bits;
     if (entry.d_name[0] == '.') bits |= kHidden;
-    if (!have_info) have_info = stat(path.c_str(), &info) == 0;
+    if (!have_info) have_info = fstatat(dirfd(dir), entry.d_name, &info, 0) == 0;
     if (have_info && (info.st_mode & S_IWUSR) == 0) bits |= kReadOnly;
     if (!is_folder) bits |= kArchive;
+    // There is no getxattr relative to a folder; a path too long for one call goes
+    // through the open folder's entry in /proc.
+    const std::string path = folder.size() + std::strlen(entry.d_name) < PATH_MAX
+                                 ? folder + entry.d_name
+                                 : "/proc/self/fd/" + std::to_string(dirfd(dir)) + "/" + entry.d_name;
     if (const std::optional<int> dos = dos_attributes(path)) {
       bits = (bits & ~(kArchive | kSystem)) | (*dos & (kArchive | kSystem));
     }
@@ -88,7 +128,9 @@ FolderListing::~FolderListing() { impl_->close(); }
 std::string FolderListing::begin(const std::string& folder, int mask) {
   impl_->close();
   impl_->folder = folder;
-  impl_->dir = opendir(folder.empty() ? "." : folder.c_str());
+  const int fd = open_path(folder.empty() ? std::string(".") : folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  impl_->dir = fd < 0 ? nullptr : fdopendir(fd);
+  if (impl_->dir == nullptr && fd >= 0) ::close(fd);
   return impl_->next(mask);
 }
 
@@ -97,7 +139,14 @@ void FolderListing::release() { impl_->close(); }
 
 std::optional<FolderIdentity> folder_identity(const std::string& folder) {
   struct stat info {};
-  if (stat(folder.empty() ? "." : folder.c_str(), &info) != 0) return std::nullopt;
+  if (folder.size() < PATH_MAX) {
+    if (stat(folder.empty() ? "." : folder.c_str(), &info) != 0) return std::nullopt;
+  } else {
+    const int fd = open_path(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool known = fd >= 0 && fstat(fd, &info) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!known) return std::nullopt;
+  }
   return FolderIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
@@ -107,7 +156,7 @@ bool File::open(const std::string& path) {
   // terminal from a device.
   const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   g_last_open_flags.store(static_cast<std::uint32_t>(flags));
-  const int fd = ::open(path.c_str(), flags);
+  const int fd = open_path(path, flags);
   if (fd < 0) return false;
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
