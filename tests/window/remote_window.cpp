@@ -1,6 +1,7 @@
 #include "tests/window/remote_window.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <thread>
 
@@ -226,8 +227,30 @@ bool choose_folder_through_picker(HWND main_window, const std::wstring& folder) 
       },
       std::chrono::seconds(30));
   if (box == nullptr) return false;
-  SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000,
-                      nullptr);
+  // The folder is selected in the picker's tree with the picker's own message, as an
+  // automation tool does (Wine's picker ignores a full path typed into its box); the
+  // path goes through memory in the program's process.
+  KernelHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id));
+  if (!process) return false;
+  RemoteBlock path(process.get(), (folder.size() + 1) * sizeof(wchar_t));
+  path.write(folder.c_str(), (folder.size() + 1) * sizeof(wchar_t));
+  // The box shows the selected folder's name once the selection has moved; until the
+  // picker has finished filling its tree the request may be lost, so it is repeated.
+  const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
+  const bool selected = poll_until(
+      [&] {
+        SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.address()),
+                            SMTO_ABORTIFHUNG, 10000, nullptr);
+        wchar_t shown[MAX_PATH] = {};
+        SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(shown), SMTO_ABORTIFHUNG, 5000,
+                            nullptr);
+        return name == shown;
+      },
+      std::chrono::seconds(30));
+  if (!selected) {
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return false;
+  }
   PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
   return poll_until([&] { return !IsWindow(picker) || !IsWindowVisible(picker); }, std::chrono::seconds(30));
 }
