@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <optional>
 #include <string>
@@ -346,6 +347,22 @@ TEST_F(LayoutTest, EditBoxesHaveAOnePixelBorderAndBlackTextOnWhite) {
     EXPECT_EQ(GetTextColor(edit_dc), RGB(0, 0, 0));
     ReleaseDC(edit, edit_dc);
   }
+}
+
+// Scheme 1 of the alternative drawing style: where a theme draws the standard
+// controls, their one-pixel frames take RGB(123, 158, 189).
+TEST_F(LayoutTest, UnderAThemeTheResultsListsFrameTakesTheStyledColour) {
+  HWND list = control(Control::超级列表框_结果列表);
+  if (GetWindowTheme(list) == nullptr) GTEST_SKIP() << "no theme draws the controls here";
+  RedrawWindow(list, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT rect{};
+  GetWindowRect(list, &rect);
+  HDC screen = GetDC(nullptr);
+  const COLORREF left = GetPixel(screen, rect.left, (rect.top + rect.bottom) / 2);
+  const COLORREF bottom = GetPixel(screen, (rect.left + rect.right) / 2, rect.bottom - 1);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(left, RGB(123, 158, 189));
+  EXPECT_EQ(bottom, RGB(123, 158, 189));
 }
 
 TEST_F(LayoutTest, ClickingTheLinkRequestsTheUsagePageOnceAndKeepsTheFocus) {
