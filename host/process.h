@@ -14,8 +14,9 @@ inline constexpr int kWorkerPriority = 1;
 using ThreadProc = void (*)(int parameter);
 
 // Starts a detached thread that runs proc(parameter), at the given relative priority
-// when it is not 0. Nothing of the thread is kept. Returns false when the thread could
-// not be created.
+// when it is not 0. Nothing of the thread is kept and nothing is allocated for it.
+// Returns false when the thread could not be created (or when more than a few distinct
+// procedures have been started, which the program never does).
 bool start_thread(ThreadProc proc, int parameter, int priority);
 
 // Makes the next `count` calls of start_thread fail, as if the system had no resources

@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
+
+#include "host/thread_start.h"
 
 namespace moxun {
 
@@ -25,15 +28,8 @@ constexpr std::size_t kWorkerStackBytes = 1024 * 1024;
 constexpr std::size_t kWorkerStackBytes = 128 * 1024;
 #endif
 
-struct ThreadStart {
-  ThreadProc proc;
-  int parameter;
-};
-
-void* thread_main(void* raw) {
-  const ThreadStart start = *static_cast<ThreadStart*>(raw);
-  delete static_cast<ThreadStart*>(raw);
-  start.proc(start.parameter);
+void* thread_main(void* start) {
+  thread_start::run(reinterpret_cast<std::uintptr_t>(start));
   return nullptr;
 }
 
@@ -61,15 +57,16 @@ bool start_thread(ThreadProc proc, int parameter, int /*priority*/) {
   while (failing > 0) {
     if (g_failing_thread_starts.compare_exchange_weak(failing, failing - 1)) return false;
   }
+  const std::optional<std::uintptr_t> start = thread_start::pack(proc, parameter);
+  if (!start) return false;
   pthread_attr_t attributes;
   if (pthread_attr_init(&attributes) != 0) return false;
   pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
   pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
-  auto* start = new ThreadStart{proc, parameter};
   pthread_t thread;
-  const bool started = pthread_create(&thread, &attributes, thread_main, start) == 0;
+  const bool started =
+      pthread_create(&thread, &attributes, thread_main, reinterpret_cast<void*>(*start)) == 0;
   pthread_attr_destroy(&attributes);
-  if (!started) delete start;
   return started;
 }
 

@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
+#include "host/thread_start.h"
 #include "host/win32/wide.h"
 
 namespace moxun {
@@ -18,15 +20,8 @@ std::atomic<int> g_failing_thread_starts{0};
 // creation cheap.
 constexpr SIZE_T kWorkerStackBytes = 64 * 1024;
 
-struct ThreadStart {
-  ThreadProc proc;
-  int parameter;
-};
-
-DWORD WINAPI thread_main(LPVOID raw) {
-  const ThreadStart start = *static_cast<ThreadStart*>(raw);
-  delete static_cast<ThreadStart*>(raw);
-  start.proc(start.parameter);
+DWORD WINAPI thread_main(LPVOID start) {
+  thread_start::run(reinterpret_cast<std::uintptr_t>(start));
   return 0;
 }
 
@@ -56,14 +51,12 @@ bool start_thread(ThreadProc proc, int parameter, int priority) {
   while (failing > 0) {
     if (g_failing_thread_starts.compare_exchange_weak(failing, failing - 1)) return false;
   }
-  auto* start = new ThreadStart{proc, parameter};
+  const std::optional<std::uintptr_t> start = thread_start::pack(proc, parameter);
+  if (!start) return false;
   DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, kWorkerStackBytes, thread_main, start,
+  HANDLE thread = CreateThread(nullptr, kWorkerStackBytes, thread_main, reinterpret_cast<LPVOID>(*start),
                                STACK_SIZE_PARAM_IS_A_RESERVATION, &id);
-  if (thread == nullptr) {
-    delete start;
-    return false;
-  }
+  if (thread == nullptr) return false;
   if (priority != 0) SetThreadPriority(thread, priority);
   CloseHandle(thread);
   return true;
