@@ -4,6 +4,7 @@
 #include <new>
 
 #include "host/process.h"
+#include "host/system_memory.h"
 
 namespace moxun {
 
@@ -20,12 +21,26 @@ bool over_limit(std::int64_t n) {
 
 void fail_allocations_above(std::int64_t bytes) { g_allocation_limit.store(bytes); }
 
+constexpr std::int64_t kSystemBlockBytes = 256 * 1024;
+
+void Bytes::Release::operator()(unsigned char* p) const {
+  if (system_block_size > 0) {
+    release_system_block(p, system_block_size);
+  } else {
+    std::free(p);
+  }
+}
+
 Bytes zero_bytes(std::int64_t n) {
   Bytes block;
   if (n <= 0) return block;
-  void* memory = over_limit(n) ? nullptr : std::calloc(static_cast<std::size_t>(n), 1);
+  const auto size = static_cast<std::size_t>(n);
+  const bool from_system = n >= kSystemBlockBytes;
+  void* memory = nullptr;
+  if (!over_limit(n)) memory = from_system ? system_zero_block(size) : std::calloc(size, 1);
   if (memory == nullptr) fatal_allocation(n);
-  block.data_.reset(static_cast<unsigned char*>(memory));
+  block.data_ = std::unique_ptr<unsigned char[], Bytes::Release>(static_cast<unsigned char*>(memory),
+                                                                 Bytes::Release{from_system ? size : 0});
   block.size_ = n;
   return block;
 }
