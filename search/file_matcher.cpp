@@ -11,9 +11,14 @@ namespace {
 
 void count_finished(SearchJob& job) {
   job.completion_lock->take();
-  job.completed_count.fetch_add(1);
+  const std::int32_t finished = job.completed_count.fetch_add(1) + 1;
   job.completion_lock->give_back();
-  wake_window_thread();
+  // Only the batch's last worker wakes the window thread, which has nothing to do for
+  // the others: one wake-up a batch instead of one a file. (A worker whose row needs
+  // the window thread wakes it through the toolkit.) The window thread counts a worker
+  // as started before the worker exists, so the last one to finish sees the whole
+  // batch started.
+  if (finished >= job.started_count.load()) wake_window_thread();
 }
 
 }  // namespace

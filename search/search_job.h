@@ -50,8 +50,9 @@ struct SearchJob {
   // workers read this one, so choosing another folder meanwhile affects only the next
   // search.
   Text run_folder;
-  // Workers started in the current batch; wait_for_batch sets it back to 0.
-  std::int32_t started_count = 0;
+  // Workers started in the current batch; wait_for_batch sets it back to 0. Workers
+  // read it to tell whether they are the last of their batch.
+  std::atomic<std::int32_t> started_count{0};
   WindowToolkit* toolkit = nullptr;
 
   Text& slot_name(int slot);

@@ -20,8 +20,8 @@ void launch_slots(int n) {
 
 void wait_for_batch(int n) {
   SearchJob& job = search_job();
-  // Wakes as soon as a worker finishes or the window has something to do, and pumps
-  // at least every 10 ms, so a finished batch costs no sleep.
+  // Wakes as soon as the batch's last worker finishes or the window has something to
+  // do, and pumps at least every 10 ms, so a finished batch costs no sleep.
   while (job.completed_count.load() < n) {
     wait_for_wake_up(10);
     job.toolkit->pump_events();
