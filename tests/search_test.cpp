@@ -11,6 +11,7 @@
 #include "host/headless_toolkit.h"
 #include "search/search_job.h"
 #include "tests/fixture_tree.h"
+#include "tests/search_helper.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -23,68 +24,13 @@ namespace moxun {
 namespace {
 
 using testing::FixtureTree;
-using Rows = std::vector<std::string>;
-
-constexpr int kThreadChoices = 5;  // items of 组合框_最大线程组
-constexpr int kChunkChoices = 6;   // items of 组合框_单线内存
-constexpr int k1K = 5;             // the 1K item
-
-// One window and one search job for a test.
-class Search {
- public:
-  explicit Search(const std::string& folder) {
-    init_search_job(window);
-    search_job().search_folder = folder;
-  }
-  Search& text(const std::string& text) {
-    window.set_edit_text(Control::文本查找框, text);
-    return *this;
-  }
-  Search& single_folder() {
-    window.set_checked(Control::选择框_含子目录, false);
-    return *this;
-  }
-  Search& threads(int choice) {
-    window.set_combo_selection(Control::组合框_最大线程组, choice);
-    return *this;
-  }
-  Search& chunk(int choice) {
-    window.set_combo_selection(Control::组合框_单线内存, choice);
-    return *this;
-  }
-  // Runs one search as the start button does and answers its rows, sorted.
-  Rows run() {
-    run_search_job();
-    Rows rows = window.rows();
-    std::sort(rows.begin(), rows.end());
-    return rows;
-  }
-  std::string summary() const { return window.status_text(0); }
-
-  HeadlessToolkit window;
-};
-
-Rows sorted(Rows rows) {
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
-
-std::string summary_with(int found) {
-  // "  搜索完毕，总耗时" N "毫秒。找到文件总数" found
-  return std::string(kSummaryMiddle) + std::to_string(found);
-}
-
-void expect_summary(const Search& search, int found) {
-  const std::string summary = search.summary();
-  EXPECT_EQ(summary.rfind(kSummaryStart, 0), 0u) << summary;
-  const std::string tail = summary_with(found);
-  ASSERT_GE(summary.size(), tail.size());
-  EXPECT_EQ(summary.substr(summary.size() - tail.size()), tail) << summary;
-  const std::string elapsed = summary.substr(std::string(kSummaryStart).size(),
-                                             summary.size() - tail.size() - std::string(kSummaryStart).size());
-  EXPECT_FALSE(elapsed.empty());
-  EXPECT_TRUE(std::all_of(elapsed.begin(), elapsed.end(), [](char c) { return c >= '0' && c <= '9'; })) << elapsed;
-}
+using testing::k1K;
+using testing::kChunkChoices;
+using testing::kThreadChoices;
+using testing::Rows;
+using testing::Search;
+using testing::expect_summary;
+using testing::sorted;
 
 // Where the text lies in a file, and whether the file must be found. Every case runs at
 // every chunk size and thread count, in both kinds of search.
@@ -105,6 +51,13 @@ std::vector<MatchCase> match_cases() {
       {"across_1K_boundary", pad1020 + "needle" + std::string(100, '.'), "needle", true},
       {"across_256K_boundary", std::string(262144 - 3, '.') + "needle" + "...", "needle", true},
       {"across_1M_boundary", std::string(1048576 - 1, '.') + "needle", "needle", true},
+      {"across_512K_boundary", std::string(524288 - 2, '.') + "needle" + "..", "needle", true},
+      {"across_2M_boundary", std::string(2097152 - 5, '.') + "needle", "needle", true},
+      {"across_10M_boundary", std::string(10485760 - 4, '.') + "needle" + std::string(10, '.'), "needle", true},
+      {"across_fifth_1K_boundary", std::string(5 * 1024 - 1, '.') + "needle" + std::string(2000, '.'), "needle", true},
+      {"longer_than_1K_across_three_chunks", std::string(1000, '.') + std::string(2100, 'q') + "Z" + std::string(50, '.'),
+       std::string(2100, 'q') + "Z", true},
+      {"longer_than_1K_one_byte_short", std::string(1000, '.') + std::string(2099, 'q') + "Z", std::string(2100, 'q') + "Z", false},
       {"longer_than_1K_chunk", std::string(10, '.') + std::string(2500, 'q') + "Z", std::string(2500, 'q') + "Z", true},
       {"among_zero_and_ff_bytes", std::string("\x00\xFF", 2) + "needle" + std::string("\xFF\x00", 2), "needle", true},
       {"one_byte_text", std::string(5000, '.') + "#", "#", true},
