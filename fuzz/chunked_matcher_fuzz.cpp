@@ -14,6 +14,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
+  // Any of the search kernels this processor has (the widest when it lacks one).
+  moxun::limit_search_kernel(input.ConsumeIntegralInRange<int>(0, 2));
   const std::size_t chunk = input.ConsumeIntegralInRange<std::size_t>(1, 300);
   const bool short_reads = input.ConsumeBool();
   // Small alphabets make near misses and repeated prefixes common.

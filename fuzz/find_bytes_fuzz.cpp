@@ -1,5 +1,6 @@
-// find_bytes against a naive search: the first byte of the input sets how much of the
-// rest is the pattern, the remainder is the haystack.
+// find_bytes against a naive search, with every search kernel this processor has: the
+// first byte of the input sets how much of the rest is the pattern, the remainder is
+// the haystack.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,12 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view pattern = rest.substr(0, pattern_size);
   const std::string_view haystack = rest.substr(pattern_size);
   const std::int64_t expected = naive_find(haystack, pattern);
-  if (moxun::find_bytes(haystack, pattern) != expected) std::abort();
   const auto* bytes = reinterpret_cast<const unsigned char*>(haystack.data());
-  const unsigned char* hit = moxun::search_bytes(bytes, haystack.size(),
-                                                 reinterpret_cast<const unsigned char*>(pattern.data()),
-                                                 pattern.size());
-  if ((hit == nullptr) != (expected < 0)) std::abort();
-  if (hit != nullptr && hit - bytes + 1 != expected) std::abort();
+  for (int kernel = 0; kernel <= 2; ++kernel) {
+    if (moxun::limit_search_kernel(kernel) != kernel) continue;
+    if (moxun::find_bytes(haystack, pattern) != expected) std::abort();
+    const unsigned char* hit = moxun::search_bytes(bytes, haystack.size(),
+                                                   reinterpret_cast<const unsigned char*>(pattern.data()),
+                                                   pattern.size());
+    if ((hit == nullptr) != (expected < 0)) std::abort();
+    if (hit != nullptr && hit - bytes + 1 != expected) std::abort();
+  }
+  moxun::limit_search_kernel(2);
   return 0;
 }
