@@ -642,6 +642,27 @@ TEST(Patterns, ZeroAndFFBytesAtEveryChunkSize) {
   }
 }
 
+#ifdef _WIN32
+// A text typed on a GBK system is looked for as its GBK bytes, wherever they lie: a
+// two-byte character split by a chunk's end included.
+TEST(Patterns, GbkTextAtEveryChunkSize) {
+  ASSERT_EQ(GetACP(), 936u) << "the test expects the GBK code page (LC_ALL=zh_CN.UTF-8 under Wine)";
+  const std::string gbk = "\xC0\xB6\xE8\xD6";  // 蓝柚
+  FixtureTree tree;
+  tree.file("at_offset_0.txt", gbk + std::string(3000, '.'));
+  tree.file("lead_byte_ends_the_first_1K.txt", std::string(1023, '.') + gbk);
+  tree.file("at_the_very_end.txt", std::string(300000, '.') + gbk);
+  tree.file("the_same_words_in_utf8.txt", std::string(1023, '.') + "蓝柚");
+  tree.file("half_a_character.txt", std::string(1023, '.') + gbk.substr(0, 3));
+  for (int chunk = 0; chunk < kChunkChoices; ++chunk) {
+    Search search(tree.root());
+    EXPECT_EQ(search.text("蓝柚").chunk(chunk).run(),
+              sorted({"at_offset_0.txt", "lead_byte_ends_the_first_1K.txt", "at_the_very_end.txt"}))
+        << "chunk " << chunk;
+  }
+}
+#endif
+
 // ---------------------------------------------------------------------------------
 // Resources
 
