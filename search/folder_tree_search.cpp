@@ -29,6 +29,14 @@ class AncestorChain {
   std::vector<std::optional<FolderIdentity>> chain_;
 };
 
+// A slot's name becomes the folder followed by the file name, built in the slot's own
+// text: once the first batches have run, a slot has room for most paths and handing
+// out a file allocates nothing.
+void place_in_slot(Text& slot, const Text& folder, const Text& name) {
+  slot.assign(folder);
+  slot += name;
+}
+
 }  // namespace
 
 void search_folder_tree() {
@@ -62,12 +70,12 @@ void search_folder_tree() {
     for (Text name = listing.begin(folder, kNoMask); !name.empty();) {
       if (fill_count < job.slot_count) {
         ++fill_count;
-        job.slot_name(fill_count) = folder + name;
+        place_in_slot(job.slot_name(fill_count), folder, name);
       } else {
         launch_slots(job.slot_count);
         wait_for_batch(job.slot_count);
         fill_count = 1;
-        job.slot_name(1) = folder + name;
+        place_in_slot(job.slot_name(1), folder, name);
       }
       ++files_listed;
       window.set_status_text(1, int_to_text(files_listed));
