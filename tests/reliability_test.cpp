@@ -763,6 +763,18 @@ TEST_F(FatalEndDeathTest, ATextThatCannotBeHad) {
       ::testing::ExitedWithCode(kFatalExitCode), "box: 内存不足：申请 5001 字节失败");
 }
 
+// This test program's own file: one that exists wherever the test runs, so that a
+// death test's child (which never cleans up) needs no fixture.
+std::string this_program() {
+#ifdef _WIN32
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return to_utf8(path);
+#else
+  return fs::read_symlink("/proc/self/exe").string();
+#endif
+}
+
 // A worker that cannot have the memory it needs ends the program from its own thread.
 TEST_F(FatalEndDeathTest, MemoryAWorkerCannotHave) {
 #ifdef MOXUN_SANITIZED
@@ -771,16 +783,17 @@ TEST_F(FatalEndDeathTest, MemoryAWorkerCannotHave) {
   EXPECT_EXIT(
       {
         set_fatal_error_box(box_to_stderr);
-        FixtureTree tree;
-        tree.file("f.txt", std::string(10, 'x'));
-        Search search(tree.root());
-        search.window.set_combo_selection(Control::组合框_单线内存, k1K);
+        HeadlessToolkit window;
+        init_search_job(window);
+        window.set_combo_selection(Control::组合框_单线内存, k1K);
         prepare_search_job();
         // A pattern far longer than the limit: the worker's seam cannot be had.
         std::string pattern(20000, 'p');
         search_job().needle_bytes = std::move(pattern);
+        search_job().slot_name(1) = this_program();
         fail_allocations_above(10000);
-        search_folder_tree();
+        start_worker(1);
+        wait_for_batch(1);
       },
       ::testing::ExitedWithCode(kFatalExitCode), "box: 内存不足：申请 .* 字节失败");
 }
