@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -8,6 +9,15 @@
 namespace moxun {
 
 namespace {
+
+// The most read and searched at a time. A chunk read whole by one call that is larger
+// than the processor's cache has left the cache again by the time it is searched, and a
+// search of large files with 10M chunks read whole took nearly twice as long as with
+// 256K ones. So a larger chunk is read into the head of the slot's buffer a piece
+// of this size at a time, each piece searched as it lands; the results are the same,
+// as the matcher finds the text across the seams, and the worker touches less memory
+// than its chunk allows.
+constexpr std::int64_t kLargestRead = 256 * 1024;
 
 void count_finished(SearchJob& job) {
   job.completion_lock->take();
@@ -44,7 +54,7 @@ void match_slot_file(int slot) {
       file.open(name);
     }
     ChunkedMatcher matcher(job.needle_bytes);
-    const std::int64_t chunk = job.chunk_size < buffer.size() ? job.chunk_size : buffer.size();
+    const std::int64_t chunk = std::min(std::min<std::int64_t>(job.chunk_size, buffer.size()), kLargestRead);
     while (chunk > 0 && !file.at_end()) {
       const std::int64_t got = file.read_into(buffer.data(), chunk);
       if (matcher.feed(buffer.data(), static_cast<std::size_t>(got))) {

@@ -185,7 +185,9 @@ std::int64_t File::read_into(unsigned char* buffer, std::int64_t n) {
   if (n <= 0 || !is_open()) return 0;
   ssize_t got;
   do {
-    got = ::read(static_cast<int>(handle_), buffer, static_cast<std::size_t>(n));
+    // pread at the position kept here: in a program with several threads, read(2)
+    // takes the file's position lock on every call.
+    got = ::pread(static_cast<int>(handle_), buffer, static_cast<std::size_t>(n), static_cast<off_t>(position_));
   } while (got < 0 && errno == EINTR);
   if (got <= 0) {
     // A failed read, or a file cut short since its length was read: the position moves
