@@ -388,4 +388,12 @@ OrdinaryFileRights::~OrdinaryFileRights() {
 
 #endif
 
+bool opens_for_reading_only(std::uint32_t flags) {
+#ifdef _WIN32
+  return flags == static_cast<std::uint32_t>(GENERIC_READ);
+#else
+  return (flags & O_ACCMODE) == O_RDONLY && (flags & (O_CREAT | O_TRUNC | O_APPEND)) == 0;
+#endif
+}
+
 }  // namespace moxun::testing

@@ -48,6 +48,10 @@ struct FileState {
 };
 std::vector<FileState> file_states(const std::string& folder);
 
+// Whether open flags (File::last_open_flags) ask for reading only: no writing, creating,
+// truncating or appending.
+bool opens_for_reading_only(std::uint32_t flags);
+
 #ifndef _WIN32
 // For as long as it lives, this thread and the threads it starts check file access as
 // an ordinary user ("nobody") instead of root, so file modes apply to them. Nothing

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <set>
 #include <vector>
@@ -318,20 +319,24 @@ TEST(Batches, WaitForNothingReturnsAtOnce) {
 }
 
 // A worker that cannot be created must not hang the batch: its file is examined on
-// the window thread.
+// the window thread. Some starts failing, then none succeeding at all.
 TEST(Batches, WorkersThatCannotStartAreExaminedAnyway) {
   FixtureTree tree;
-  for (int i = 0; i < 25; ++i) tree.file("d" + std::to_string(i % 3) + "/f" + std::to_string(i), i % 2 ? "hit" : "no");
-  for (bool single : {false, true}) {
-    const std::string folder = single ? tree.path("d0") + kPathSeparator : tree.root();
-    Search search(folder);
-    search.text("hit").threads(2);
-    if (single) search.single_folder();
-    const Rows all = search.run();
-    ASSERT_FALSE(all.empty());
-    fail_next_thread_starts(7);
-    EXPECT_EQ(search.run(), all) << single;
-    fail_next_thread_starts(0);
+  for (int i = 0; i < 30; ++i) tree.file("d" + std::to_string(i % 2) + "/f" + std::to_string(i), i % 3 ? "hit" : "no");
+  for (const int failing : {7, INT_MAX}) {
+    for (bool single : {false, true}) {
+      const std::string folder = single ? tree.path("d0") + kPathSeparator : tree.root();
+      Search search(folder);
+      search.text("hit").threads(2);
+      if (single) search.single_folder();
+      const Rows all = search.run();
+      ASSERT_EQ(all.size(), single ? 10u : 20u);
+      fail_next_thread_starts(failing);
+      const Rows with_failures = search.run();
+      fail_next_thread_starts(0);
+      EXPECT_EQ(with_failures, all) << failing << " starts failing, " << (single ? "single folder" : "folder tree");
+      expect_summary(search, static_cast<int>(all.size()));
+    }
   }
 }
 

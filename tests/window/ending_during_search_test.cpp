@@ -26,22 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring this_executable() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
-std::wstring new_log_path() {
-  static std::atomic<int> serial{0};
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  std::wstring path = std::wstring(folder) + L"moxun-ending-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(serial++) + L".log";
-  DeleteFileW(path.c_str());
-  return path;
-}
-
 // Processes started by the given process, and threads that still belong to it.
 std::vector<DWORD> left_by(DWORD process) {
   std::vector<DWORD> left;
@@ -88,7 +72,7 @@ TEST(EndingDuringASearch, EveryCloseRequestEndsWithZeroWhileWorkersRead) {
   const std::vector<std::string> expected = {"web page " + usage_page_address(), "exit routine during a search"};
   for (const EndCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::wstring log = new_log_path();
+    const std::wstring log = new_log_path(L"moxun-ending-");
     StartedProcess child = start_process(this_executable(), L"--as-program program \"" + log + L"\"");
     ASSERT_TRUE(child.process) << "the child did not start";
     HWND window = wait_for_main_window(child.id, 60s);

@@ -23,22 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::wstring own_executable() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
-std::wstring fresh_log_path() {
-  static std::atomic<int> serial{0};
-  wchar_t folder[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, folder);
-  std::wstring path = std::wstring(folder) + L"moxun-child-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                      std::to_wstring(serial++) + L".log";
-  DeleteFileW(path.c_str());
-  return path;
-}
-
 struct ChildEnd {
   DWORD exit_code = STILL_ACTIVE;
   std::vector<std::string> log;
@@ -46,8 +30,8 @@ struct ChildEnd {
 
 // Starts the program, waits for its window, acts on it and waits for the end.
 ChildEnd run_child(const std::wstring& mode, const std::function<void(HWND, HANDLE)>& act) {
-  const std::wstring log = fresh_log_path();
-  StartedProcess child = start_process(own_executable(), L"--as-program " + mode + L" \"" + log + L"\"");
+  const std::wstring log = new_log_path(L"moxun-child-");
+  StartedProcess child = start_process(this_executable(), L"--as-program " + mode + L" \"" + log + L"\"");
   EXPECT_TRUE(child.process) << "the child process did not start";
   if (!child.process) return {};
   HWND window = wait_for_main_window(child.id, 60s);

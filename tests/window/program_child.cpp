@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <fstream>
 
 #include "app/start_up.h"
@@ -72,6 +73,22 @@ std::vector<std::string> read_log(const std::wstring& log_path) {
   std::ifstream in(log_path.c_str(), std::ios::binary);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+std::wstring this_executable() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return path;
+}
+
+std::wstring new_log_path(const std::wstring& stem) {
+  static std::atomic<int> serial{0};
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  std::wstring path = std::wstring(folder) + stem + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(serial++) + L".log";
+  DeleteFileW(path.c_str());
+  return path;
 }
 
 }  // namespace moxun::testing

@@ -14,6 +14,12 @@ namespace moxun::testing {
 // with the error box replaced by a line in the log.
 int run_as_program(const std::wstring& mode, const std::wstring& log_path);
 
+// The path of the running test program, which a child runs again as the program.
+std::wstring this_executable();
+// A new log path in the temporary folder for a child, not yet there: stem, the process
+// number and a serial number.
+std::wstring new_log_path(const std::wstring& stem);
+
 // The lines of a log written by a child.
 std::vector<std::string> read_log(const std::wstring& log_path);
 
