@@ -45,11 +45,6 @@ std::vector<DWORD> left_by(DWORD process) {
   return left;
 }
 
-struct EndCase {
-  const char* name;
-  std::function<void(HWND)> request;
-};
-
 TEST(EndingDuringASearch, EveryCloseRequestEndsWithZeroWhileWorkersRead) {
   // 40 files of 64 MiB read 1K at a time by 20 workers: the first batch is still
   // reading when the request comes.
@@ -59,18 +54,8 @@ TEST(EndingDuringASearch, EveryCloseRequestEndsWithZeroWhileWorkersRead) {
     std::filesystem::resize_file(fs_path(path), std::uintmax_t{64} << 20);
   }
   SetEnvironmentVariableW(L"MOXUN_TEST_FOLDER", to_wide(tree.root()).c_str());
-  const std::vector<EndCase> cases = {
-      {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
-      {"close button", [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {"Esc in the search box",
-       [](HWND w) { PostMessageW(find_control(w, Control::文本查找框), WM_KEYDOWN, VK_ESCAPE, 1); }},
-      {"Esc in the results list",
-       [](HWND w) { PostMessageW(find_control(w, Control::超级列表框_结果列表), WM_KEYDOWN, VK_ESCAPE, 1); }},
-      {"WM_QUERYENDSESSION", [](HWND w) { PostMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); }},
-      {"WM_ENDSESSION", [](HWND w) { PostMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }},
-  };
   const std::vector<std::string> expected = {"web page " + usage_page_address(), "exit routine during a search"};
-  for (const EndCase& c : cases) {
+  for (const CloseRequest& c : close_requests()) {
     SCOPED_TRACE(c.name);
     const std::wstring log = new_log_path(L"moxun-ending-");
     StartedProcess child = start_process(this_executable(), L"--as-program program \"" + log + L"\"");
@@ -85,7 +70,7 @@ TEST(EndingDuringASearch, EveryCloseRequestEndsWithZeroWhileWorkersRead) {
     // During the first batch the count stays at 20: the 21st file waits for a slot.
     const bool reading = poll_until([&] { return panel_text(window, child.process.get(), 1) == "20"; }, 60s);
     EXPECT_TRUE(reading) << "the search did not reach its first batch";
-    c.request(window);
+    c.post(window);
     const DWORD exit_code = wait_for_exit(child.process.get(), 60s);
     if (exit_code == STILL_ACTIVE) TerminateProcess(child.process.get(), 99);
     EXPECT_EQ(exit_code, 0u) << "the program hung or crashed";

@@ -45,27 +45,11 @@ ChildEnd run_child(const std::wstring& mode, const std::function<void(HWND, HAND
   return end;
 }
 
-struct CloseCase {
-  const char* name;
-  std::function<void(HWND)> request;
-};
-
 TEST(ProgramEnd, EveryCloseRequestOpensTheUsagePageRunsTheExitRoutineOnceAndEndsWithZero) {
-  const std::vector<CloseCase> cases = {
-      {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
-      {"close button / system menu", [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {"Alt+F4", [](HWND w) { PostMessageW(w, WM_SYSKEYDOWN, VK_F4, (1 << 29) | 1); }},
-      {"Esc in the search box",
-       [](HWND w) { PostMessageW(find_control(w, Control::文本查找框), WM_KEYDOWN, VK_ESCAPE, 1); }},
-      {"Esc in the results list",
-       [](HWND w) { PostMessageW(find_control(w, Control::超级列表框_结果列表), WM_KEYDOWN, VK_ESCAPE, 1); }},
-      {"WM_QUERYENDSESSION", [](HWND w) { PostMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); }},
-      {"WM_ENDSESSION", [](HWND w) { PostMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }},
-  };
   const std::vector<std::string> expected = {"web page " + usage_page_address(), "exit routine"};
-  for (const CloseCase& c : cases) {
+  for (const CloseRequest& c : close_requests()) {
     SCOPED_TRACE(c.name);
-    const ChildEnd end = run_child(L"program", [&](HWND window, HANDLE) { c.request(window); });
+    const ChildEnd end = run_child(L"program", [&](HWND window, HANDLE) { c.post(window); });
     EXPECT_EQ(end.exit_code, 0u);
     EXPECT_EQ(end.log, expected);
   }

@@ -262,4 +262,18 @@ DWORD wait_for_exit(HANDLE process, std::chrono::milliseconds deadline) {
   return code;
 }
 
+std::vector<CloseRequest> close_requests() {
+  return {
+      {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+      {"close button / system menu", [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"Alt+F4", [](HWND w) { PostMessageW(w, WM_SYSKEYDOWN, VK_F4, (1 << 29) | 1); }},
+      {"Esc in the search box",
+       [](HWND w) { PostMessageW(find_control(w, Control::文本查找框), WM_KEYDOWN, VK_ESCAPE, 1); }},
+      {"Esc in the results list",
+       [](HWND w) { PostMessageW(find_control(w, Control::超级列表框_结果列表), WM_KEYDOWN, VK_ESCAPE, 1); }},
+      {"WM_QUERYENDSESSION", [](HWND w) { PostMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); }},
+      {"WM_ENDSESSION", [](HWND w) { PostMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }},
+  };
+}
+
 }  // namespace moxun::testing

@@ -29,6 +29,15 @@ bool poll_until(const std::function<bool()>& condition, std::chrono::millisecond
 // when none appeared.
 HWND wait_for_main_window(DWORD process_id, std::chrono::milliseconds deadline);
 
+// A way a user or the system asks the program to end, posted to its main window.
+struct CloseRequest {
+  const char* name;
+  std::function<void(HWND)> post;
+};
+// Every one of them: WM_CLOSE, the close button, Alt+F4, Esc in the search box and in
+// the results list, and the end of the session.
+std::vector<CloseRequest> close_requests();
+
 // A control of the main window, by its identifier.
 HWND find_control(HWND main_window, Control control);
 
