@@ -32,7 +32,7 @@ void set_up_window() {
   window.set_status_text(0, kStartUpHint);
   window.set_disabled(Control::文本查找框, false);
   load_face_background(window);
-  for (const FaceSpec& spec : kFaceSpecs) render_button_face(window, spec);
+  for (const FaceStyle& style : kFaceStyles) render_button_face(window, style);
   release_face_background();
 }
 

@@ -50,9 +50,9 @@ void load_face_background(WindowToolkit& window) {
       background.copy && background.surface ? SelectObject(background.surface.get(), background.copy.get()) : nullptr;
 }
 
-void render_button_face(WindowToolkit& window, const FaceSpec& spec) {
+void render_button_face(WindowToolkit& window, const FaceStyle& style) {
   const FaceBackground& background = face_background();
-  const Bounds bounds = window.control_bounds(spec.button);
+  const Bounds bounds = window.control_bounds(style.button);
   const int w = bounds.width;
   const int h = bounds.height;
 
@@ -71,22 +71,22 @@ void render_button_face(WindowToolkit& window, const FaceSpec& spec) {
   BitBlt(face_surface.get(), 0, 0, w, h, background.surface.get(), bounds.left, bounds.top, SRCCOPY);
 
   RECT whole{0, 0, w, h};
-  BrushHandle layer_brush(CreateSolidBrush(colour_ref(spec.layer)));
+  BrushHandle layer_brush(CreateSolidBrush(colour_ref(style.layer)));
   FillRect(layer_surface.get(), &whole, layer_brush.get());
 
   // Constant alpha, no per-pixel alpha: channel = (layer * a + face * (255 - a)) / 255.
-  BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(spec.alpha), 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(style.alpha), 0};
   AlphaBlend(face_surface.get(), 0, 0, w, h, layer_surface.get(), 0, 0, w, h, blend);
 
   {
     ScopedSelect font(face_surface.get(), GetStockObject(DEFAULT_GUI_FONT));
-    SetTextColor(face_surface.get(), colour_ref(spec.text));
+    SetTextColor(face_surface.get(), colour_ref(style.text));
     SetBkMode(face_surface.get(), TRANSPARENT);
-    const std::wstring caption = to_wide(spec.caption);
-    TextOutW(face_surface.get(), spec.text_x, spec.text_y, caption.c_str(), static_cast<int>(caption.size()));
+    const std::wstring caption = to_wide(style.caption);
+    TextOutW(face_surface.get(), style.text_x, style.text_y, caption.c_str(), static_cast<int>(caption.size()));
   }
 
-  if (std::optional<Colour> cut = window.button_transparent_colour(spec.button)) {
+  if (std::optional<Colour> cut = window.button_transparent_colour(style.button)) {
     const COLORREF colour = colour_ref(*cut);
     SetPixel(face_surface.get(), 0, 0, colour);
     SetPixel(face_surface.get(), 0, h - 1, colour);
@@ -97,7 +97,7 @@ void render_button_face(WindowToolkit& window, const FaceSpec& spec) {
   layer_selected.restore();
   face_selected.restore();
   const std::vector<std::uint8_t> bmp = encode_bmp(face_bitmap.get());
-  if (std::optional<Face> face = face_for_name(spec.face_name)) window.set_button_face(spec.button, *face, bmp);
+  if (std::optional<Face> face = face_for_name(style.face_name)) window.set_button_face(style.button, *face, bmp);
 }
 
 void release_face_background() {

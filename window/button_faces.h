@@ -14,7 +14,7 @@
 
 namespace moxun {
 
-struct FaceSpec {
+struct FaceStyle {
   Control button;
   // "正常" (normal), "点燃" (hover) or "按下" (pressed).
   std::string_view face_name;
@@ -29,7 +29,7 @@ struct FaceSpec {
 // The nine renderings, in the order start-up performs them: per button one layer and
 // one text colour; the alpha rises from normal over hover to pressed; the caption sits
 // at (37, 11), one pixel up and left on the hover face, one pixel right when pressed.
-inline constexpr std::array<FaceSpec, 9> kFaceSpecs = {{
+inline constexpr std::array<FaceStyle, 9> kFaceStyles = {{
     {Control::图形按钮选择, "正常", {255, 168, 255}, 100, "选择文件夹", {255, 255, 0}, 37, 11},
     {Control::图形按钮选择, "点燃", {255, 168, 255}, 200, "选择文件夹", {255, 255, 0}, 36, 10},
     {Control::图形按钮选择, "按下", {255, 168, 255}, 230, "选择文件夹", {255, 255, 0}, 38, 11},
@@ -49,7 +49,7 @@ std::optional<Face> face_for_name(std::string_view face_name);
 void load_face_background(WindowToolkit& window);
 // Draws one face and gives it to its button. Nothing of the drawing is checked: a
 // step that fails leaves the face as it then is.
-void render_button_face(WindowToolkit& window, const FaceSpec& spec);
+void render_button_face(WindowToolkit& window, const FaceStyle& style);
 void release_face_background();
 
 }  // namespace moxun

@@ -21,7 +21,7 @@ namespace {
 
 // One control of the layout. Places are relative to the parent's client area: the
 // main window (no parent) or the frame that holds the control.
-struct ControlSpec {
+struct ControlPlacement {
   Control name;
   const wchar_t* window_class;
   std::optional<Control> parent;
@@ -40,7 +40,7 @@ constexpr DWORD kComboStyle =
     kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_NOINTEGRALHEIGHT | kTallRowComboStyle;
 constexpr int kComboListReach = 160;
 
-const std::array<ControlSpec, kControlCount> kLayout = {{
+const std::array<ControlPlacement, kControlCount> kLayout = {{
     {Control::外形框1, kFrameClass, std::nullopt, 4, 3, 393, 125, L"", kChild | WS_CLIPCHILDREN, 0},
     {Control::编辑框_目录路径, WC_EDITW, Control::外形框1, 7, 5, 273, 32, L"C:\\", kEditStyle, 0},
     {Control::图形按钮选择, kPictureButtonClass, Control::外形框1, 286, 5, 100, 32, L"", kChild, 0},
@@ -201,13 +201,12 @@ std::array<HWND, kControlCount> MainWindow::make_controls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HGDIOBJ font = GetStockObject(DEFAULT_GUI_FONT);
   std::array<HWND, kControlCount> made{};
-  for (const ControlSpec& spec : kLayout) {
-    HWND parent = spec.parent ? made[static_cast<std::size_t>(*spec.parent)] : hwnd_;
-    HWND control = CreateWindowExW(spec.ex_style, spec.window_class, spec.text, spec.style, spec.x, spec.y,
-                                   spec.width, spec.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(spec.name))), instance,
-                                   nullptr);
-    made[static_cast<std::size_t>(spec.name)] = control;
+  for (const ControlPlacement& at : kLayout) {
+    HWND parent = at.parent ? made[static_cast<std::size_t>(*at.parent)] : hwnd_;
+    HWND control = CreateWindowExW(at.ex_style, at.window_class, at.text, at.style, at.x, at.y, at.width, at.height,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id(at.name))),
+                                   instance, nullptr);
+    made[static_cast<std::size_t>(at.name)] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   auto at = [&](Control name) { return made[static_cast<std::size_t>(name)]; };

@@ -23,10 +23,10 @@ std::uint32_t read_u32(const std::vector<std::uint8_t>& b, std::size_t at) {
 // (layer * alpha + base * (255 - alpha)) / 255 over the black base of a face.
 int blended(int layer, int alpha) { return layer * alpha / 255; }
 
-void expect_blend(std::uint32_t pixel, const FaceSpec& spec) {
-  EXPECT_NEAR(static_cast<int>((pixel >> 16) & 0xFF), blended(spec.layer.red, spec.alpha), 1);
-  EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), blended(spec.layer.green, spec.alpha), 1);
-  EXPECT_NEAR(static_cast<int>(pixel & 0xFF), blended(spec.layer.blue, spec.alpha), 1);
+void expect_blend(std::uint32_t pixel, const FaceStyle& style) {
+  EXPECT_NEAR(static_cast<int>((pixel >> 16) & 0xFF), blended(style.layer.red, style.alpha), 1);
+  EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), blended(style.layer.green, style.alpha), 1);
+  EXPECT_NEAR(static_cast<int>(pixel & 0xFF), blended(style.layer.blue, style.alpha), 1);
 }
 
 // What the button draws now, through WM_PRINTCLIENT.
@@ -47,9 +47,10 @@ TEST_F(FacesTest, EveryFaceIsABottomUpBmpOfTheButtonWithSeeThroughCornersAndTheB
   HDC screen = GetDC(nullptr);
   const int screen_bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
   ReleaseDC(nullptr, screen);
-  for (const FaceSpec& spec : kFaceSpecs) {
-    SCOPED_TRACE(std::string(spec.face_name) + " " + std::string(spec.caption));
-    const std::vector<std::uint8_t> bmp = picture_button_face_bytes(control(spec.button), *face_for_name(spec.face_name));
+  for (const FaceStyle& style : kFaceStyles) {
+    SCOPED_TRACE(std::string(style.face_name) + " " + std::string(style.caption));
+    const std::vector<std::uint8_t> bmp =
+        picture_button_face_bytes(control(style.button), *face_for_name(style.face_name));
     ASSERT_GE(bmp.size(), 54u);
     // File header and information header.
     EXPECT_EQ(bmp[0], 'B');
@@ -74,22 +75,22 @@ TEST_F(FacesTest, EveryFaceIsABottomUpBmpOfTheButtonWithSeeThroughCornersAndTheB
     // Pixels the caption does not reach: the layer over the black base.
     for (POINT plain : {POINT{1, 0}, POINT{5, 16}, POINT{30, 2}, POINT{98, 31}, POINT{36, 30}}) {
       SCOPED_TRACE(std::to_string(plain.x) + "," + std::to_string(plain.y));
-      expect_blend(face->pixel(plain.x, plain.y), spec);
+      expect_blend(face->pixel(plain.x, plain.y), style);
     }
     // The caption: glyph pixels differ from the plain blend right of its place, and
     // nothing is drawn left of it.
     int glyph_pixels = 0;
-    for (int y = spec.text_y; y < 32; ++y) {
-      for (int x = spec.text_x; x < 99; ++x) {
+    for (int y = style.text_y; y < 32; ++y) {
+      for (int x = style.text_x; x < 99; ++x) {
         const std::uint32_t p = face->pixel(x, y);
-        if (std::abs(static_cast<int>((p >> 8) & 0xFF) - blended(spec.layer.green, spec.alpha)) > 40) ++glyph_pixels;
+        if (std::abs(static_cast<int>((p >> 8) & 0xFF) - blended(style.layer.green, style.alpha)) > 40) ++glyph_pixels;
       }
     }
     EXPECT_GT(glyph_pixels, 20);
     for (int y = 0; y < 32; ++y) {
-      for (int x = 0; x < spec.text_x - 1; ++x) {
+      for (int x = 0; x < style.text_x - 1; ++x) {
         if ((x == 0 || x == 99) && (y == 0 || y == 31)) continue;
-        ASSERT_NO_FATAL_FAILURE(expect_blend(face->pixel(x, y), spec)) << x << "," << y;
+        ASSERT_NO_FATAL_FAILURE(expect_blend(face->pixel(x, y), style)) << x << "," << y;
       }
     }
   }
@@ -165,7 +166,7 @@ TEST_F(FacesTest, AnUnknownFaceNameLeavesTheFacesUnchanged) {
       picture_button_face_bytes(control(Control::图形按钮开始), Face::normal),
       picture_button_face_bytes(control(Control::图形按钮开始), Face::hover),
       picture_button_face_bytes(control(Control::图形按钮开始), Face::pressed)};
-  FaceSpec odd = kFaceSpecs[3];
+  FaceStyle odd = kFaceStyles[3];
   odd.face_name = "禁止";
   odd.layer = Colour{0, 0, 255};
   load_face_background(*toolkit_);
