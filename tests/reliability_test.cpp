@@ -692,7 +692,6 @@ TEST(Resources, TwentyThreadsWithTenMegabyteChunks) {
   for (const Bytes& buffer : search_job().slot_buffers) EXPECT_EQ(buffer.size(), kChunk);
 }
 
-
 // fatal_error's ends: the error box (here written to the error stream) states the fault,
 // and the process ends with exit code -1 without the exit routine.
 #ifdef _WIN32
